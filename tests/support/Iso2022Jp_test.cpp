@@ -32,7 +32,7 @@ INSTANTIATE_TEST_SUITE_P(
         JisCase{"NecSelectedIbmRow89", "\xED\x95", J + "\x79\x75" + A},
         // IBM extensions go as their first twin in JIS order: 髙 to row 89, Ⅰ to row 13,
         // ￢ to row 2, ㈱ to row 13.
-        JisCase{"IbmKanjiTwin", "\xFA\xB1", J + "\x79\x75" + A},
+        JisCase{"IbmKanjiTwin", "\xFB\xFC", J + "\x7C\x62" + A},
         JisCase{"IbmRomanNumeralTwin", "\xFA\x4A", J + "\x2D\x35" + A},
         JisCase{"IbmNotSignTwin", "\xFA\x54", J + "\x22\x4C" + A},
         JisCase{"IbmCompanyTwin", "\xFA\x58", J + "\x2D\x6A" + A},
