@@ -2,11 +2,13 @@
 // One mail definition: recipients, sender, subject, body, SMTP server and the file to attach,
 // with the definition file that stores it. All texts are Windows-31J byte strings, kept as
 // they are read or set.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "mail/smtp/SmtpClient.h"
 #include "support/StringList.h"
 
 namespace tvl {
@@ -40,6 +42,21 @@ public:
     // cannot be opened is left as it was.
     void SaveDefinition(const std::string& path) const;
 
+    // Composes the message and delivers it to FSMTPServer:FSMTPPort; true when the server
+    // accepted it. Why a delivery failed is in LastFailure(). Exceptions (an unreadable
+    // attachment, a socket that cannot be opened at once) pass through after the message and
+    // the client are released. The record itself is not changed.
+    bool SendMail();
+    const ruzo::TSmtpFailure& LastFailure() const { return FLastFailure; }
+
+    // Observers and time-out of the next sends: progress of the message data, each command
+    // and reply line of the dialogue, the reply time-out in seconds (0 waits without limit).
+    ruzo::TProgressEvent OnProgress;
+    ruzo::TDialogueEvent OnDialogue;
+    int SendTimeOut = 60;
+    // Test seam: the length of one time-out unit (a second outside tests).
+    std::chrono::milliseconds SendTimeUnit{1000};
+
     // Read and written directly by the window and the sender.
     std::string FSMTPServer;
     std::int32_t FSMTPPort = 0;
@@ -59,6 +76,7 @@ private:
     klv::StringList FToList;
     klv::StringList FCcList;
     std::string FAttachFile;
+    ruzo::TSmtpFailure FLastFailure;
 };
 
 }  // namespace tvl

@@ -1,0 +1,56 @@
+// Tarvelle: without a (blank) first argument the window; otherwise the sending mode.
+#include <QApplication>
+#include <QCoreApplication>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Arguments.h"
+#include "app/FatalError.h"
+#include "app/SendingMode.h"
+#include "support/Exceptions.h"
+
+namespace {
+
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv, bool display) {
+    if (display) return std::make_unique<QApplication>(argc, argv);
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Taken before Qt removes the options it knows from argv; they are UTF-8 paths.
+    const std::vector<std::string> args(argv, argv + argc);
+    const std::string program = std::filesystem::path(args[0]).filename().string();
+    const std::string first = args.size() > 1 ? args[1] : "";
+    const std::string second = args.size() > 2 ? args[2] : "";
+
+    if (first == "-h" || first == "--help") {
+        std::cout << tvl::UsageText(program);
+        return 0;
+    }
+    if (first == "--version") {
+        std::cout << tvl::VersionText();
+        return 0;
+    }
+
+    const bool display = tvl::HasDisplay();
+    auto application = MakeApplication(argc, argv, display);
+
+    if (tvl::IsBlankArgument(first)) {
+        // The window is not part of this build yet.
+        std::cout << tvl::UsageText(program);
+        return 0;
+    }
+    try {
+        return tvl::RunSendingMode(first, second);
+    } catch (const klv::Exception& e) {
+        tvl::ReportFatalError(tvl::FatalErrorText(e.className(), program, &e, e.what()), display);
+    } catch (const std::exception& e) {
+        tvl::ReportFatalError(tvl::FatalErrorText("Exception", program, &e, e.what()), display);
+    }
+    return tvl::ecError;
+}
