@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build test bench clean
+.PHONY: deps build test demo bench clean
 
 deps:
 	@bash scripts/install-deps
@@ -14,8 +14,12 @@ build: deps
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+demo: build
+	@BUILD_DIR=$(BUILD_DIR) bash scripts/demo
+
 bench: build
-	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; $$b; done
+	@bash bench/install-peers
+	@bash bench/run $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)

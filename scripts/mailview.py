@@ -82,7 +82,9 @@ def read_message(path):
 
 
 def part_text(part) -> str:
-    return decode_bytes(part.get_payload(decode=True) or b"", part.get_content_charset())
+    """The decoded text with "\n" line ends (Python's parser turns some CR LF into LF)."""
+    text = decode_bytes(part.get_payload(decode=True) or b"", part.get_content_charset())
+    return text.replace("\r\n", "\n")
 
 
 def attachment_name(part):
@@ -113,7 +115,7 @@ def describe(eml_path, json_path=None):
         else:
             lines.append(f"--- {part.get_content_type()} "
                          f"({part.get_content_charset()}, {part.get('Content-Transfer-Encoding')})")
-            lines.append(part_text(part).rstrip("\r\n").replace("\r\n", "\n"))
+            lines.append(part_text(part).rstrip("\n"))
             lines.append("---")
     return "\n".join(lines)
 
