@@ -35,6 +35,7 @@ bool TMailData::SendMail() {
     FLastFailure = {};
     auto message = std::make_unique<ruzo::TMailMessage>();
     auto client = std::make_unique<ruzo::TSMTPClient>();
+    client->Name = "SMTP";
     client->MailMessage = message.get();
     client->SetTimeOut(SendTimeOut);
     client->Conversation().SetTimeUnit(SendTimeUnit);

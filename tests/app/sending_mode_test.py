@@ -228,6 +228,14 @@ class SendingMode(unittest.TestCase):
         self.assertEqual(result.returncode, 1)
         self.assertIn("'smtp' は整数ではありません", result.stderr.decode())
 
+    def test_port_outside_the_tcp_range(self):
+        data = definition(self.port).replace(f":{self.port}".encode(), b":70000")
+        result = self.run_tarvelle(self.write("bigport.def", data))
+        self.assertEqual(result.returncode, 1)
+        stderr = result.stderr.decode()
+        self.assertIn("ESocketError", stderr)
+        self.assertIn("70000", stderr)
+
     def test_help_and_version(self):
         result = self.run_tarvelle("--help")
         self.assertEqual(result.returncode, 0)
