@@ -11,7 +11,7 @@ std::string EscapeControls(std::string_view text) {
         if (c == '\r') out += "\\r";
         else if (c == '\n') out += "\\n";
         else if (c == '\t') out += "\\t";
-        else if (c < 0x20 || c == 0x7F) out += {'\\', 'x', kHex[c >> 4], kHex[c & 15]};
+        else if (c < 0x20 || c >= 0x7F) out += {'\\', 'x', kHex[c >> 4], kHex[c & 15]};
         else out += ch;
     }
     return out;
@@ -48,7 +48,10 @@ std::string TSmtpFailure::Describe() const {
     switch (Cause) {
         case TSmtpCause::None: return "";
         case TSmtpCause::Refusal: return Text;
-        case TSmtpCause::ServerReply: cause = EscapeControls(ReplyLine); break;
+        case TSmtpCause::ServerReply:
+            cause = EscapeControls(ReplyLine);
+            if (!Text.empty()) cause += " (" + Text + ")";
+            break;
         case TSmtpCause::TimeOut: cause = "no complete reply within the time-out"; break;
         case TSmtpCause::SocketError:
             cause = std::string(ErrorKindName(SocketErrorKind)) + " error: " + Text;
@@ -70,6 +73,7 @@ TSmtpFailure FailureOfWait(TSmtpStep step, const TSocketTalk& talk) {
     if (talk.Reply().Complete()) {
         failure.Cause = TSmtpCause::ServerReply;
         failure.ReplyLine = talk.Reply().LastLine();
+        if (talk.WaitEnd() == TWaitEnd::EarlyReply) failure.Text = "before all of our text was sent";
         return failure;
     }
     switch (talk.WaitEnd()) {
@@ -91,6 +95,7 @@ TSmtpFailure FailureOfWait(TSmtpStep step, const TSocketTalk& talk) {
             break;
         case TWaitEnd::None:
         case TWaitEnd::Reply:
+        case TWaitEnd::EarlyReply:
         case TWaitEnd::Disconnected: failure.Cause = TSmtpCause::Disconnected; break;
     }
     return failure;

@@ -36,7 +36,9 @@ struct TSmtpFailure {
     std::string Describe() const;
 };
 
-// Server text made safe for a terminal: control bytes as \r, \n, \t or \xNN.
+// Server text made safe for a terminal and for UTF-8 output: control bytes as \r, \n, \t or
+// \xNN, and so every byte outside printable ASCII (RFC 5321 replies are ASCII; a raw 0x9B
+// would be a terminal's CSI, a raw 0xFF no UTF-8).
 std::string EscapeControls(std::string_view text);
 std::string_view StepName(TSmtpStep step);          // "greeting", "HELO", ... "end of data"
 std::string_view ErrorKindName(TErrorEvent kind);   // "lookup", "connect", ...

@@ -188,6 +188,11 @@ std::string TSocketTalk::LocalHostName() { return QHostInfo::localHostName().toS
 // --- sending -------------------------------------------------------------------------------
 
 void TSocketTalk::SendPieces(std::span<const std::string_view> pieces, TDotStuffer* stuffer) {
+    FSending = true;
+    const struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{FSending};
     std::uint64_t total = 0;
     if (stuffer) {
         total = TDotStuffer::WireLength(pieces);
@@ -204,9 +209,11 @@ void TSocketTalk::SendPieces(std::span<const std::string_view> pieces, TDotStuff
     bool ended = false;
     while (!ended) {
         if (chunked) QCoreApplication::processEvents();
+        // Once the wait has ended (an early reply, a cancel), nobody awaits the rest.
+        if (!FWaiting) return;
         if (!Active()) {
             // Closed before or during the send: the wait that follows fails at once.
-            if (FWaiting) EndWait(TWaitEnd::Disconnected);
+            EndWait(TWaitEnd::Disconnected);
             return;
         }
         // Read afresh for every chunk, as a handler may have changed it.
@@ -239,11 +246,6 @@ void TSocketTalk::SendPieces(std::span<const std::string_view> pieces, TDotStuff
 // Hands all bytes to the socket. Qt takes any amount into its buffer, so "cannot take data
 // now" means more than `bound` bytes are still queued: drain before adding more.
 bool TSocketTalk::WriteAll(std::string_view bytes, std::size_t bound) {
-    FSending = true;
-    const struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{FSending};
     QDeadlineTimer stall(QDeadlineTimer::Forever);
     if (FTimeOut > 0) stall.setRemainingTime(TimerInterval());
     std::size_t done = 0;
@@ -325,8 +327,12 @@ void TSocketTalk::SocketRead() {
             if (FWaiting) EndWait(TWaitEnd::ReplyTooLong);
             return;
         }
-        EndWait(TWaitEnd::Reply);
+        // RFC 5321 4.1.1.4: the reply to the data follows its end. A reply that completes while
+        // some of our text is still unsent answers none of it, so it is never a success.
+        const bool early = FSending || FSocket->bytesToWrite() > 0;
+        EndWait(early ? TWaitEnd::EarlyReply : TWaitEnd::Reply);
         if (OnReply) OnReply(*this, FTalkKind, FReply.Text(), FReplyOK);
+        if (early) FReplyOK = false;
         FTalkKind = TalkKind::None;
     });
 }

@@ -32,6 +32,7 @@ enum class TErrorEvent : std::uint8_t {
 enum class TWaitEnd : std::uint8_t {
     None,          // no wait has ended since the last one was prepared
     Reply,         // a complete reply arrived; FReplyOK holds its judgement
+    EarlyReply,    // a complete reply arrived before all of our text was sent; never a success
     Cancelled,     // the owner called CancelWait
     TimeOut,       // no complete reply in time, or the peer stopped taking data
     SocketError,   // see SocketErrorKind() and ErrorText()
@@ -140,7 +141,7 @@ private:
     bool FWaiting = false;
     bool FReplyOK = false;
     bool FConnected = false;  // the connection was established since the last open
-    bool FSending = false;    // a write is under way, so a socket error is a send error
+    bool FSending = false;    // a text is going out, so a socket error is a send error
     TReplyReader FReply;
     TWaitEnd FWaitEnd = TWaitEnd::None;
     TErrorEvent FErrorKind = TErrorEvent::eeGeneral;
