@@ -9,7 +9,9 @@
 
 #include "app/Arguments.h"
 #include "app/FatalError.h"
+#include "app/Prompts.h"
 #include "app/SendingMode.h"
+#include "app/WindowMode.h"
 #include "support/Exceptions.h"
 
 namespace {
@@ -37,14 +39,14 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    if (tvl::IsBlankArgument(first)) {
+        QApplication application(argc, argv);
+        tvl::TQtPrompts prompts;
+        return tvl::RunWindowMode(prompts);
+    }
+
     const bool display = tvl::HasDisplay();
     auto application = MakeApplication(argc, argv, display);
-
-    if (tvl::IsBlankArgument(first)) {
-        // The window is not part of this build yet.
-        std::cout << tvl::UsageText(program);
-        return 0;
-    }
     try {
         return tvl::RunSendingMode(first, second);
     } catch (const klv::Exception& e) {
