@@ -1,8 +1,17 @@
 # Entry points for a fresh machine: every target installs what it needs first.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
+ASAN_BUILD_DIR ?= build-asan
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+SANITIZE := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+# Any sanitizer report fails the run (exit 86, unlike every exit code of the program); only
+# Qt's own leaks are suppressed.
+SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:exitcode=86 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:exitcode=86 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer-qt.supp:print_suppressions=0
 
-.PHONY: deps build test demo bench clean
+.PHONY: deps build test demo bench clean test-sanitized fuzz screenshots run
 
 deps:
 	@bash scripts/install-deps
@@ -13,6 +22,18 @@ build: deps
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-sanitized
+
+# The whole suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitized: deps
+	@cmake -S . -B $(ASAN_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)" >/dev/null
+	@$(SANITIZER_ENV) cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
+	@cd $(ASAN_BUILD_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+fuzz: deps
+	@bash scripts/install-deps clang-14 libclang-rt-14-dev
+	@JOBS=$(JOBS) bash fuzz/run $(FUZZ_SECONDS) $(FUZZ_BUILD_DIR)
 
 demo: build
 	@BUILD_DIR=$(BUILD_DIR) bash scripts/demo
@@ -20,6 +41,15 @@ demo: build
 bench: build
 	@bash bench/install-peers
 	@bash bench/run $(BUILD_DIR)
+
+# The main window (filled with examples/sample.def), the address dialog and the About box as
+# PNG files in $(BUILD_DIR)/screenshots, drawn off screen with the Japanese fonts.
+screenshots: build
+	@QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tests/app_tests --screenshots $(BUILD_DIR)/screenshots
+
+# Opens the window (needs a desktop session).
+run: build
+	@$(BUILD_DIR)/app/tarvelle
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -33,6 +33,15 @@ void ForEachLine(std::string_view text, Take take) {
     }
 }
 
+// The FROM= address as the second comma-text item: «<address>» as it is, or in quotes when
+// it holds a blank, a comma or a quote, which would otherwise split it into more items, and a
+// FROM= line of more than two items does not load.
+std::string FromAddressItem(std::string_view address) {
+    std::string item = EncloseInAngles(address);
+    std::string joined = klv::JoinCommaText({item});
+    return joined == item ? item : "," + joined;
+}
+
 void AppendLine(std::string& out, std::string_view key, std::string_view value) {
     out += key;
     out += value;
@@ -118,7 +127,7 @@ void TMailData::SaveDefinition(const std::string& path) const {
     AppendLine(out, "TO=", RecipientsText(FToList));
     AppendLine(out, "CC=", RecipientsText(FCcList));
     AppendLine(out, "FROM=",
-               klv::QuotedText(FFromName, false, true) + EncloseInAngles(FFromAddress));
+               klv::QuotedText(FFromName, false, true) + FromAddressItem(FFromAddress));
     AppendLine(out, "SUBJECT=", FSubject);
     AppendLine(out, "BODYTEXT=", "");
     for (const std::string& line : FBodyLines) AppendLine(out, "", line);

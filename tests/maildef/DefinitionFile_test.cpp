@@ -220,6 +220,34 @@ TEST(SaveDefinition, ReadsBackTheSameRecord) {
     EXPECT_EQ(Describe(loaded), expected);
 }
 
+// From addresses that comma text would split: the FROM= line must still read back as two
+// items, or the sender is lost on the next load.
+struct FromAddressCase {
+    const char* name;
+    std::string address;
+};
+
+class FromAddressTable : public testing::TestWithParam<FromAddressCase> {};
+
+TEST_P(FromAddressTable, ReadsBack) {
+    ScratchDir dir;
+    tvl::TMailData saved;
+    saved.FFromName = "I";
+    saved.FFromAddress = GetParam().address;
+    saved.SaveDefinition(dir.path("mail.def"));
+    tvl::TMailData loaded;
+    loaded.LoadDefinition(dir.path("mail.def"));
+    EXPECT_EQ(Describe(loaded), Describe(saved)) << testing::PrintToString(dir.read("mail.def"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FromAddressTable,
+    testing::Values(FromAddressCase{"ControlByte", "\x01"},
+                    FromAddressCase{"Blank", "taro @example.jp"},
+                    FromAddressCase{"Comma", "a@x.jp,b@x.jp"},
+                    FromAddressCase{"QuoteAndBlank", "\"t a\"@x.jp"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // A file as the original platform's window saves it loads unchanged and saves byte for byte.
 TEST(DefinitionFile, WindowSavedFileSavesBackIdentically) {
     ScratchDir dir;
