@@ -60,6 +60,7 @@ class SendingMode(unittest.TestCase):
     def tearDownClass(cls):
         cls.server.terminate()
         cls.server.wait(timeout=10)
+        cls.server.stdout.close()
         cls.tmp.cleanup()
 
     def received(self):
@@ -235,6 +236,19 @@ class SendingMode(unittest.TestCase):
         stderr = result.stderr.decode()
         self.assertIn("ESocketError", stderr)
         self.assertIn("70000", stderr)
+
+    def test_no_or_blank_first_argument_opens_the_window(self):
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+        for args in ([], [""], ["\u3000"], [" \u3000 "]):
+            process = subprocess.Popen([TARVELLE, *args], env=env, stdout=subprocess.PIPE,
+                                       stderr=subprocess.PIPE)
+            try:
+                # The window's event loop keeps running; the sending mode or a usage text ends.
+                with self.assertRaises(subprocess.TimeoutExpired, msg=repr(args)):
+                    process.wait(timeout=2)
+            finally:
+                process.kill()
+                process.wait()
 
     def test_help_and_version(self):
         result = self.run_tarvelle("--help")
