@@ -26,13 +26,6 @@ namespace tvl {
 
 namespace {
 
-template <class W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(left, top, width, height);
-    return widget;
-}
-
 constexpr int EditHeight = 21;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top,

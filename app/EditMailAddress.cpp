@@ -14,13 +14,6 @@ namespace tvl {
 
 namespace {
 
-template <class W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(left, top, width, height);
-    return widget;
-}
-
 QPushButton* PlainButton(QWidget* parent, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
     // Buttons in a dialog are auto-default in Qt; Enter in an editor must press neither.

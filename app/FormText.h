@@ -11,6 +11,14 @@ class QLineEdit;
 
 namespace tvl {
 
+// Names a control and puts it at its place on the form, in pixels.
+template <class W>
+W* Place(W* widget, const char* name, int left, int top, int width, int height) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(left, top, width, height);
+    return widget;
+}
+
 // The forms' fonts, 12 pixels high: "ＭＳ Ｐゴシック" for the controls, "ＭＳ ゴシック" for the
 // body; both are mapped onto installed fonts at start-up.
 QFont ProportionalFormFont();
