@@ -1,5 +1,6 @@
 #include "maildef/MailCharset.h"
 
+#include <filesystem>
 #include <optional>
 
 #include "maildef/MailData.h"
@@ -35,11 +36,6 @@ private:
     bool complete_ = true;
 };
 
-std::string BaseName(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The attachment name in Windows-31J, or nullopt when it has no such form.
 std::optional<std::string> Windows31JName(const std::string& utf8) {
     try {
@@ -67,7 +63,7 @@ std::optional<TMailTexts> Convert(const TMailData& data, const std::string& atta
     texts.FromName = convert(data.FFromName);
     for (std::size_t i = 0; i < data.ToCount(); ++i) texts.ToNames.push_back(convert(data.ToName(i)));
     for (std::size_t i = 0; i < data.CcCount(); ++i) texts.CcNames.push_back(convert(data.CcName(i)));
-    std::string name = BaseName(attachmentName);
+    std::string name = std::filesystem::path(attachmentName).filename().string();
     if (iso2022jp) {
         auto windows31j = Windows31JName(name);
         texts.AttachmentName = windows31j ? convert(*windows31j) : std::string();
