@@ -126,7 +126,10 @@ def answer(peer, step, action):
         peer.stream(b"2", pause=0.005)
         return False
     elif action == "early":
+        # Closing with our text still unread would reset the connection and could discard
+        # the reply before the client reads it, so read on until the client goes away.
         peer.send(GOOD[step])
+        peer.stall()
         return False
     elif action == "endless-multiline":
         peer.stream(b"250-more to come\r\n" * 1000)
@@ -139,7 +142,7 @@ def answer(peer, step, action):
 class MisbehavingServer:
     """Serves one connection on a free loopback port: `plan` maps steps to actions, the others
     answer normally. At the step "end", "mid-data" closes after the first bytes of the data and
-    "early" answers then and closes."""
+    "early" answers then and reads on until the client goes away."""
 
     def __init__(self, plan):
         self.plan = plan
