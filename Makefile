@@ -27,7 +27,8 @@ test: build
 # The whole suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitized: deps
 	@cmake -S . -B $(ASAN_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)" >/dev/null
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)" \
+	  -DCMAKE_MODULE_LINKER_FLAGS="$(SANITIZE)" >/dev/null
 	@$(SANITIZER_ENV) cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
 	@cd $(ASAN_BUILD_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
@@ -45,7 +46,7 @@ bench: build
 # The main window (filled with examples/sample.def), the address dialog and the About box as
 # PNG files in $(BUILD_DIR)/screenshots, drawn off screen with the Japanese fonts.
 screenshots: build
-	@QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tests/app_tests --screenshots $(BUILD_DIR)/screenshots
+	@QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tests/window_tests --screenshots $(BUILD_DIR)/screenshots
 
 # Opens the window (needs a desktop session).
 run: build

@@ -1,10 +1,7 @@
 #include "app/FatalError.h"
 
-#include <QMessageBox>
-#include <QString>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <string_view>
 
 namespace tvl {
@@ -18,15 +15,6 @@ std::string FatalErrorText(const std::string& kind, const std::string& module,
     if (message.empty() || message.back() != '.') text += '.';
     text += "\r\n";
     return text;
-}
-
-void ReportFatalError(const std::string& text, bool showBox) {
-    std::cerr << text << std::flush;
-    if (!showBox) return;
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8("アプリケーション エラー"),
-                    QString::fromStdString(text));
-    box.addButton("OK", QMessageBox::AcceptRole);
-    box.exec();
 }
 
 bool HasDisplay() {

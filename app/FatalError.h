@@ -9,10 +9,6 @@ namespace tvl {
 std::string FatalErrorText(const std::string& kind, const std::string& module,
                            const void* address, const std::string& message);
 
-// Writes the text to standard error, and shows it in an error box titled
-// "アプリケーション エラー" where a display exists.
-void ReportFatalError(const std::string& text, bool showBox);
-
 // A display exists: DISPLAY or WAYLAND_DISPLAY is set and Qt is not told to draw off screen.
 bool HasDisplay();
 

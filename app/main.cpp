@@ -1,27 +1,15 @@
 // Tarvelle: without a (blank) first argument the window; otherwise the sending mode.
-#include <QApplication>
 #include <QCoreApplication>
 #include <filesystem>
 #include <iostream>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/Arguments.h"
 #include "app/FatalError.h"
-#include "app/Prompts.h"
 #include "app/SendingMode.h"
-#include "app/WindowMode.h"
+#include "app/WindowModule.h"
 #include "support/Exceptions.h"
-
-namespace {
-
-std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv, bool display) {
-    if (display) return std::make_unique<QApplication>(argc, argv);
-    return std::make_unique<QCoreApplication>(argc, argv);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     // Taken before Qt removes the options it knows from argv; they are UTF-8 paths.
@@ -38,21 +26,21 @@ int main(int argc, char** argv) {
         std::cout << tvl::VersionText();
         return 0;
     }
+    if (tvl::IsBlankArgument(first)) return tvl::RunWindowModule(argc, argv);
 
-    if (tvl::IsBlankArgument(first)) {
-        QApplication application(argc, argv);
-        tvl::TQtPrompts prompts;
-        return tvl::RunWindowMode(prompts);
+    std::string fatal;
+    {
+        QCoreApplication application(argc, argv);
+        try {
+            return tvl::RunSendingMode(first, second);
+        } catch (const klv::Exception& e) {
+            fatal = tvl::FatalErrorText(e.className(), program, &e, e.what());
+        } catch (const std::exception& e) {
+            fatal = tvl::FatalErrorText("Exception", program, &e, e.what());
+        }
     }
-
-    const bool display = tvl::HasDisplay();
-    auto application = MakeApplication(argc, argv, display);
-    try {
-        return tvl::RunSendingMode(first, second);
-    } catch (const klv::Exception& e) {
-        tvl::ReportFatalError(tvl::FatalErrorText(e.className(), program, &e, e.what()), display);
-    } catch (const std::exception& e) {
-        tvl::ReportFatalError(tvl::FatalErrorText("Exception", program, &e, e.what()), display);
-    }
+    std::cerr << fatal << std::flush;
+    // The box needs an application of its own, with widgets.
+    if (tvl::HasDisplay()) tvl::ShowFatalErrorBox(argc, argv, fatal);
     return tvl::ecError;
 }

@@ -7,6 +7,7 @@ import glob
 import json
 import os
 import random
+import shutil
 import socket
 import subprocess
 import sys
@@ -249,6 +250,18 @@ class SendingMode(unittest.TestCase):
             finally:
                 process.kill()
                 process.wait()
+
+    def test_sending_mode_loads_no_widgets_and_a_missing_window_module_is_named(self):
+        # A copy of the program without its window module beside it.
+        program = os.path.join(self.tmp.name, "tarvelle")
+        shutil.copy(TARVELLE, program)
+        maps = subprocess.run(["ldd", program], capture_output=True).stdout.decode()
+        self.assertNotIn("Widgets", maps)
+        result = subprocess.run([program, ""], capture_output=True, timeout=30,
+                                env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("ウィンドウのモジュールを読み込めません", result.stderr.decode())
+        self.assertIn("libtarvelle_window.so", result.stderr.decode())
 
     def test_help_and_version(self):
         result = self.run_tarvelle("--help")

@@ -1,4 +1,4 @@
-#include "app/ConfigForm.h"
+#include "app/window/ConfigForm.h"
 
 #include <QAction>
 #include <QFontInfo>
@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QRawFont>
 
-#include "tests/app/FormFixture.h"
+#include "tests/app/window/FormFixture.h"
 
 namespace {
 

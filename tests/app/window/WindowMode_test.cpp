@@ -1,4 +1,4 @@
-#include "app/WindowMode.h"
+#include "app/window/WindowMode.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "app/ConfigForm.h"
-#include "tests/app/FakePrompts.h"
+#include "app/window/ConfigForm.h"
+#include "tests/app/window/FakePrompts.h"
 
 namespace {
 

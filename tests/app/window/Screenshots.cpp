@@ -1,14 +1,14 @@
-#include "tests/app/Screenshots.h"
+#include "tests/app/window/Screenshots.h"
 
 #include <QAction>
 #include <QDir>
 #include <QPixmap>
 #include <cstdio>
 
-#include "app/AddressTableModel.h"
-#include "app/ConfigForm.h"
-#include "app/EditMailAddress.h"
-#include "tests/app/FakePrompts.h"
+#include "app/window/AddressTableModel.h"
+#include "app/window/ConfigForm.h"
+#include "app/window/EditMailAddress.h"
+#include "tests/app/window/FakePrompts.h"
 
 namespace apptest {
 

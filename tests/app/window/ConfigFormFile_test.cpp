@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "support/Codec.h"
-#include "tests/app/FormFixture.h"
-#include "tests/app/LoopbackSmtp.h"
+#include "tests/app/window/FormFixture.h"
+#include "tests/app/window/LoopbackSmtp.h"
 
 namespace {
 

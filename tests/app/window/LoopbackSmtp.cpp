@@ -1,4 +1,4 @@
-#include "tests/app/LoopbackSmtp.h"
+#include "tests/app/window/LoopbackSmtp.h"
 
 namespace apptest {
 

@@ -1,11 +1,11 @@
-#include "app/WindowMode.h"
+#include "app/window/WindowMode.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "app/ConfigForm.h"
-#include "app/Prompts.h"
+#include "app/window/ConfigForm.h"
+#include "app/window/Prompts.h"
 #include "support/about/Fonts.h"
 
 namespace tvl {

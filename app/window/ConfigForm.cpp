@@ -1,4 +1,4 @@
-#include "app/ConfigForm.h"
+#include "app/window/ConfigForm.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -17,10 +17,10 @@
 #include <exception>
 #include <limits>
 
-#include "app/AddressTableModel.h"
-#include "app/EditMailAddress.h"
-#include "app/FormText.h"
-#include "app/Prompts.h"
+#include "app/window/AddressTableModel.h"
+#include "app/window/EditMailAddress.h"
+#include "app/window/FormText.h"
+#include "app/window/Prompts.h"
 
 namespace tvl {
 

@@ -1,4 +1,4 @@
-#include "app/AddressTableModel.h"
+#include "app/window/AddressTableModel.h"
 
 namespace tvl {
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/Prompts.h"
+#include "app/window/Prompts.h"
 
 namespace apptest {
 

@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/AddressTableModel.h"
-#include "app/ConfigForm.h"
-#include "app/FormText.h"
-#include "app/Prompts.h"
+#include "app/window/AddressTableModel.h"
+#include "app/window/ConfigForm.h"
+#include "app/window/FormText.h"
+#include "app/window/Prompts.h"
 #include "maildef/Addresses.h"
 #include "maildef/MailData.h"
 #include "support/Exceptions.h"

@@ -1,4 +1,4 @@
-#include "app/FormText.h"
+#include "app/window/FormText.h"
 
 #include <QLineEdit>
 #include <algorithm>

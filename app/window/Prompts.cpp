@@ -1,4 +1,4 @@
-#include "app/Prompts.h"
+#include "app/window/Prompts.h"
 
 #include <QFileDialog>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "app/Prompts.h"
+#include "app/window/Prompts.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "tests/app/FakePrompts.h"
+#include "tests/app/window/FakePrompts.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/EditMailAddress.h"
+#include "app/window/EditMailAddress.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/FormText.h"
-#include "tests/app/FakePrompts.h"
+#include "app/window/FormText.h"
+#include "tests/app/window/FakePrompts.h"
 
 namespace {
 

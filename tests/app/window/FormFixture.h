@@ -10,10 +10,10 @@
 #include <QTest>
 #include <memory>
 
-#include "app/AddressTableModel.h"
-#include "app/ConfigForm.h"
-#include "app/EditMailAddress.h"
-#include "tests/app/FakePrompts.h"
+#include "app/window/AddressTableModel.h"
+#include "app/window/ConfigForm.h"
+#include "app/window/EditMailAddress.h"
+#include "tests/app/window/FakePrompts.h"
 
 namespace apptest {
 

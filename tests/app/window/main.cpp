@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "support/about/Fonts.h"
-#include "tests/app/Screenshots.h"
+#include "tests/app/window/Screenshots.h"
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);

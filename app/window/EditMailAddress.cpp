@@ -1,12 +1,12 @@
-#include "app/EditMailAddress.h"
+#include "app/window/EditMailAddress.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <limits>
 
-#include "app/FormText.h"
-#include "app/Prompts.h"
+#include "app/window/FormText.h"
+#include "app/window/Prompts.h"
 #include "maildef/Addresses.h"
 #include "support/Exceptions.h"
 
