@@ -27,19 +27,22 @@ int main(int argc, char** argv) {
     // Taken before Qt removes the options it knows from argv; they are UTF-8 paths.
     const std::vector<std::string> args(argv, argv + argc);
     const std::string program = std::filesystem::path(args[0]).filename().string();
-    const std::string first = args.size() > 1 ? args[1] : "";
-    const std::string second = args.size() > 2 ? args[2] : "";
+    const tvl::TCommandLine command = tvl::ParseCommandLine({args.begin() + 1, args.end()});
 
-    if (first == "-h" || first == "--help") {
+    if (command.Mode == tvl::TRunMode::Help) {
         std::cout << tvl::UsageText(program);
         return 0;
     }
-    if (first == "--version") {
+    if (command.Mode == tvl::TRunMode::Version) {
         std::cout << tvl::VersionText();
         return 0;
     }
+    if (command.Mode == tvl::TRunMode::UsageError) {
+        std::cerr << program << ": " << command.Error << "\n\n" << tvl::UsageText(program);
+        return tvl::ecError;
+    }
 
-    if (tvl::IsBlankArgument(first)) {
+    if (command.Mode == tvl::TRunMode::Window) {
         QApplication application(argc, argv);
         tvl::TQtPrompts prompts;
         return tvl::RunWindowMode(prompts);
@@ -48,7 +51,7 @@ int main(int argc, char** argv) {
     const bool display = tvl::HasDisplay();
     auto application = MakeApplication(argc, argv, display);
     try {
-        return tvl::RunSendingMode(first, second);
+        return tvl::RunSendingMode(command, std::cout);
     } catch (const klv::Exception& e) {
         tvl::ReportFatalError(tvl::FatalErrorText(e.className(), program, &e, e.what()), display);
     } catch (const std::exception& e) {
