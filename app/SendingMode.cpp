@@ -6,9 +6,15 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <ostream>
+#include <string>
+#include <string_view>
 
 #include "app/Arguments.h"
+#include "mail/MailMessage.h"
+#include "mail/smtp/SmtpClient.h"
 #include "maildef/MailData.h"
+#include "support/Exceptions.h"
 
 namespace tvl {
 
@@ -31,6 +37,31 @@ void ApplyTestTimeOut(TMailData& data) {
     data.SendTimeUnit = std::chrono::milliseconds(ms);
 }
 
+// The message as the delivery would hand it over after DATA, before transparency dots: the
+// same composition, a Message-ID naming no connection, the Bcc field off as on the wire.
+void DumpMessage(const TMailData& data, std::ostream& out) {
+    const std::unique_ptr<ruzo::TMailMessage> message = data.ComposeMessage();
+    message->PutMessageId("localhost");
+    message->SetFieldValue("Bcc", "");
+    const std::string header = message->GetHeaderText();
+    const std::string_view body = message->FEncodedBody.view();
+    out.write(header.data(), static_cast<std::streamsize>(header.size()));
+    out.write(body.data(), static_cast<std::streamsize>(body.size()));
+    out.flush();
+    if (!out) throw klv::EStreamError("メッセージを標準出力に書き込めません。");
+}
+
+// One line of the verbose dialogue. What the server says is escaped (it may hold terminal
+// controls); the client's lines are printable already but go through the same escaping.
+std::string DialogueLine(ruzo::TDialogueSide side, std::string_view line) {
+    switch (side) {
+        case ruzo::TDialogueSide::Client: return "C: " + ruzo::EscapeControls(line);
+        case ruzo::TDialogueSide::Server: return "S: " + ruzo::EscapeControls(line);
+        case ruzo::TDialogueSide::Data: return "C: <message data: " + std::string(line) + " bytes>";
+    }
+    return {};
+}
+
 }  // namespace
 
 TExitCode ExitCodeFor(const ruzo::TSmtpFailure& failure) {
@@ -49,15 +80,24 @@ TExitCode ExitCodeFor(const ruzo::TSmtpFailure& failure) {
     return ecRefused;
 }
 
-TExitCode RunSendingMode(const std::string& definition, const std::string& attachment) {
+TExitCode RunSendingMode(const TCommandLine& command, std::ostream& dumpOut) {
     auto data = std::make_unique<TMailData>();
-    data->LoadDefinition(definition);
+    data->LoadDefinition(command.Definition);
     ApplyTestTimeOut(*data);
-    if (!IsBlankArgument(attachment)) {
-        data->SetAttachment(attachment);
+    if (!IsBlankArgument(command.Attachment)) {
+        data->SetAttachment(command.Attachment);
         if (data->AttachFile().empty())
-            std::cerr << "警告: 添付ファイル \"" << attachment
+            std::cerr << "警告: 添付ファイル \"" << command.Attachment
                       << "\" が見つからないため、添付せずに送信します。\n";
+    }
+    if (command.Mode == TRunMode::Dump) {
+        DumpMessage(*data, dumpOut);
+        return ecDelivered;
+    }
+    if (command.Verbose) {
+        data->OnDialogue = [](ruzo::TDialogueSide side, std::string_view line) {
+            std::cerr << DialogueLine(side, line) + "\n";
+        };
     }
     if (data->SendMail()) return ecDelivered;
     const ruzo::TSmtpFailure& failure = data->LastFailure();

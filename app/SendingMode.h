@@ -1,7 +1,9 @@
 #pragma once
-// The command-line sending mode: tarvelle DEFINITION [ATTACHMENT].
+// The command-line sending mode: tarvelle [--dump | --verbose] DEFINITION [ATTACHMENT].
+#include <iosfwd>
 #include <string>
 
+#include "app/Arguments.h"
 #include "mail/smtp/SmtpFailure.h"
 
 namespace tvl {
@@ -17,8 +19,10 @@ enum TExitCode : int {
 // The exit code for a delivery that failed without an exception.
 TExitCode ExitCodeFor(const ruzo::TSmtpFailure& failure);
 
-// Loads the definition, attaches the file when it exists (else warns on standard error),
-// sends, and reports a failed delivery on standard error. Exceptions pass to the caller.
-TExitCode RunSendingMode(const std::string& definition, const std::string& attachment);
+// Loads the definition and attaches the file when it exists (else warns on standard error).
+// Send: delivers, with the dialogue on standard error when verbose, and reports a failed
+// delivery there. Dump: writes the composed message to `dumpOut` instead; nothing connects.
+// Exceptions pass to the caller.
+TExitCode RunSendingMode(const TCommandLine& command, std::ostream& dumpOut);
 
 }  // namespace tvl

@@ -13,26 +13,31 @@
 
 int main(int argc, char** argv) {
     // Taken before Qt removes the options it knows from argv; they are UTF-8 paths.
-    const std::vector<std::string> args(argv, argv + argc);
-    const std::string program = std::filesystem::path(args[0]).filename().string();
-    const std::string first = args.size() > 1 ? args[1] : "";
-    const std::string second = args.size() > 2 ? args[2] : "";
+    // A caller may pass no argv[0] at all.
+    const std::vector<std::string> args(argv + (argc > 0), argv + argc);
+    const std::string program =
+        argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "tarvelle";
+    const tvl::TCommandLine command = tvl::ParseCommandLine(args);
 
-    if (first == "-h" || first == "--help") {
+    if (command.Mode == tvl::TRunMode::Help) {
         std::cout << tvl::UsageText(program);
         return 0;
     }
-    if (first == "--version") {
+    if (command.Mode == tvl::TRunMode::Version) {
         std::cout << tvl::VersionText();
         return 0;
     }
-    if (tvl::IsBlankArgument(first)) return tvl::RunWindowModule(argc, argv);
+    if (command.Mode == tvl::TRunMode::UsageError) {
+        std::cerr << program << ": " << command.Error << "\n\n" << tvl::UsageText(program);
+        return tvl::ecError;
+    }
+    if (command.Mode == tvl::TRunMode::Window) return tvl::RunWindowModule(argc, argv);
 
     std::string fatal;
     {
         QCoreApplication application(argc, argv);
         try {
-            return tvl::RunSendingMode(first, second);
+            return tvl::RunSendingMode(command, std::cout);
         } catch (const klv::Exception& e) {
             fatal = tvl::FatalErrorText(e.className(), program, &e, e.what());
         } catch (const std::exception& e) {

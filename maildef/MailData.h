@@ -5,9 +5,11 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "mail/MailMessage.h"
 #include "mail/smtp/SmtpClient.h"
 #include "support/StringList.h"
 
@@ -47,6 +49,10 @@ public:
     // attachment, a socket that cannot be opened at once) pass through after the message and
     // the client are released. The record itself is not changed.
     bool SendMail();
+    // The message SendMail transmits, composed and rebuilt; its Message-ID is left to the
+    // delivery, which names the connection's local address in it. Raises what SendMail
+    // raises for an unreadable attachment.
+    std::unique_ptr<ruzo::TMailMessage> ComposeMessage() const;
     const ruzo::TSmtpFailure& LastFailure() const { return FLastFailure; }
 
     // Observers and time-out of the next sends: progress of the message data, each command

@@ -1,5 +1,5 @@
-// Sending a mail definition: one message and one SMTP client per call, filled in a fixed
-// order, released on every way out.
+// Composing and sending a mail definition: one message and one SMTP client per call, filled in
+// a fixed order, released on every way out.
 #include <chrono>
 #include <memory>
 
@@ -31,9 +31,17 @@ void FillMessage(ruzo::TMailMessage& message, const TMailData& data, const TMail
 
 }  // namespace
 
+std::unique_ptr<ruzo::TMailMessage> TMailData::ComposeMessage() const {
+    auto message = std::make_unique<ruzo::TMailMessage>();
+    FillMessage(*message, *this, ConvertForMail(*this, FAttachFile), FAttachFile);
+    if (message->NeedRebuild) message->RebuildMessage();
+    return message;
+}
+
 bool TMailData::SendMail() {
     FLastFailure = {};
-    auto message = std::make_unique<ruzo::TMailMessage>();
+    // Composed before anything connects, so the server never waits on the rebuild.
+    auto message = ComposeMessage();
     auto client = std::make_unique<ruzo::TSMTPClient>();
     client->Name = "SMTP";
     client->MailMessage = message.get();
@@ -42,7 +50,6 @@ bool TMailData::SendMail() {
     client->SetOnProgress(OnProgress);
     client->OnDialogue = OnDialogue;
 
-    FillMessage(*message, *this, ConvertForMail(*this, FAttachFile), FAttachFile);
     client->Host = FSMTPServer;
     client->Port = FSMTPPort;
     try {
@@ -51,7 +58,6 @@ bool TMailData::SendMail() {
         FLastFailure = client->LastFailure();
         throw;
     }
-    if (message->NeedRebuild) message->RebuildMessage();
     bool delivered = client->SendMailMessage();
     FLastFailure = client->LastFailure();
     // The client goes first: it refers to the message.

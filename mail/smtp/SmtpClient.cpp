@@ -1,6 +1,7 @@
 #include "mail/smtp/SmtpClient.h"
 
 #include <array>
+#include <string>
 
 #include "mail/MailDates.h"
 #include "mail/MailMessage.h"
@@ -101,6 +102,8 @@ bool TSMTPClient::SendData() {
     // The header block and the stored body go out as they are, never joined into one copy.
     const std::string header = MailMessage->GetHeaderText();
     const std::array<std::string_view, 2> pieces{header, MailMessage->FEncodedBody.view()};
+    const std::size_t size = header.size() + pieces[1].size();
+    if (OnDialogue) Observe(TDialogueSide::Data, std::to_string(size));
     FTalk->SetPacketSize(PacketSize);
     FTalk->TalkData(pieces, TalkKind::EndOfData);
     Observe(TDialogueSide::Client, ".");

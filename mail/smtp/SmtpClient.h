@@ -16,9 +16,11 @@ namespace ruzo {
 
 class TMailMessage;
 
-enum class TDialogueSide : std::uint8_t { Client, Server };
-// One command line sent or one reply line received, without its line end. The message data
-// itself is not passed; its end-of-data line is, as ".".
+// Data: the message data is about to go out; the line is its size in bytes (decimal digits),
+// counted before transparency dots. The data itself is never passed.
+enum class TDialogueSide : std::uint8_t { Client, Server, Data };
+// One command line sent or one reply line received, without its line end; the end-of-data
+// line is passed as ".".
 using TDialogueEvent = std::function<void(TDialogueSide side, std::string_view line)>;
 
 class TSMTPClient : public QObject {

@@ -3,7 +3,11 @@
 
 Usage: sending_mode_test.py PATH-TO-TARVELLE
 """
+import base64
+import email
+import email.policy
 import glob
+import io
 import json
 import os
 import random
@@ -12,11 +16,13 @@ import socket
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPTS = os.path.join(HERE, "..", "..", "scripts")
+EXAMPLES = os.path.join(HERE, "..", "..", "examples")
 sys.path.insert(0, SCRIPTS)
 import mailview  # noqa: E402
 
@@ -35,6 +41,70 @@ def definition(port, to='"佐藤 花子<hanako@example.jp>"', cc="", sender='"�
 def cp932_reading(text):
     """The text as the definition file holds it, read back with the cp932 codec."""
     return text.encode("cp932").decode("cp932")
+
+
+def structure(msg):
+    """Every part in order: its header fields (without the generated Message-ID and Date, the
+    random boundary replaced), its preamble and its decoded payload."""
+    parts = []
+    for part in msg.walk():
+        boundary = part.get_boundary()
+        fields = [(name, value.replace(boundary, "BOUNDARY") if boundary else value)
+                  for name, value in part.items() if name not in ("Message-ID", "Date")]
+        payload = None if part.is_multipart() else part.get_payload(decode=True)
+        params = [(name, "BOUNDARY" if value == boundary else value)
+                  for name, value in part.get_params() or []]
+        parts.append((fields, params, part.preamble, payload))
+    return parts
+
+
+class CountingListener:
+    """A loopback listener that only counts the connections made to it."""
+
+    def __init__(self):
+        self.socket = socket.create_server(("127.0.0.1", 0))
+        self.socket.settimeout(0.2)
+        self.port = self.socket.getsockname()[1]
+
+    def connections(self):
+        count = 0
+        try:
+            while True:
+                conn, _ = self.socket.accept()
+                conn.close()
+                count += 1
+        except socket.timeout:
+            return count
+
+    def close(self):
+        self.socket.close()
+
+
+class ScriptedServer(threading.Thread):
+    """Accepts one connection, greets with `greeting` and accepts the whole dialogue."""
+
+    def __init__(self, greeting):
+        super().__init__(daemon=True)
+        self.greeting = greeting
+        self.listener = socket.create_server(("127.0.0.1", 0))
+        self.listener.settimeout(20)
+        self.port = self.listener.getsockname()[1]
+
+    def run(self):
+        with self.listener, self.listener.accept()[0] as conn, conn.makefile("rb") as reader:
+            conn.settimeout(20)
+            conn.sendall(self.greeting)
+            replies = {b"HELO": b"250 hi\r\n", b"MAIL": b"250 ok\r\n", b"RCPT": b"250 ok\r\n"}
+            for line in reader:
+                verb = line[:4].upper()
+                if verb == b"DATA":
+                    conn.sendall(b"354 go\r\n")
+                    for data_line in reader:
+                        if data_line == b".\r\n":
+                            break
+                    conn.sendall(b"250 queued\r\n")
+                    return
+                conn.sendall(replies.get(verb, b"500 what\r\n"))
 
 
 def free_port():
@@ -270,6 +340,103 @@ class SendingMode(unittest.TestCase):
         result = self.run_tarvelle("--version")
         self.assertEqual(result.returncode, 0)
         self.assertTrue(result.stdout.decode().startswith("Tarvelle "))
+
+    # --- --dump and --verbose ----------------------------------------------------------------
+
+    def sample(self, port):
+        with open(os.path.join(EXAMPLES, "sample.def"), "rb") as f:
+            data = f.read()
+        self.assertIn(b"SMTP=localhost:25\r\n", data)
+        return self.write("sample.def",
+                          data.replace(b"SMTP=localhost:25", f"SMTP=127.0.0.1:{port}".encode()))
+
+    def test_dump_is_what_the_server_receives_and_connects_nowhere(self):
+        attachment = os.path.join(EXAMPLES, "report.csv")
+        listener = CountingListener()
+        try:
+            dump = self.run_tarvelle("--dump", self.sample(listener.port), attachment)
+            self.assertEqual(listener.connections(), 0)
+        finally:
+            listener.close()
+        self.assertEqual(dump.returncode, 0, dump.stderr.decode())
+        self.assertEqual(dump.stderr, b"")
+        out = dump.stdout
+        self.assertEqual(out.count(b"\n"), out.count(b"\r\n"), "line ends as on the wire")
+        # Parsed as mailview reads what the server stored.
+        dumped = email.message_from_binary_file(io.BytesIO(out), policy=email.policy.compat32)
+        self.assertRegex(dumped["Message-ID"], r"^<\d{14}\.[0-9A-F]+\.[0-9A-F]+@localhost>$")
+
+        with open(self.sample(self.port), "rb") as f:
+            _, sent, _ = self.send(f.read(), attachment)
+        self.assertEqual(dumped.get_content_type(), "multipart/mixed")
+        self.assertEqual(structure(dumped), structure(sent))
+        with open(attachment, "rb") as f:
+            self.assertIn(f.read(), [p[3] for p in structure(dumped)])
+
+    def test_dump_errors_exit_1_and_write_nothing(self):
+        good = definition(self.port)
+        bad_port = self.write("bad.def", good.replace(f":{self.port}".encode(), b":x"))
+        cases = {
+            "missing definition": (["--dump", os.path.join(self.tmp.name, "none.def")],
+                                   "EFOpenError"),
+            "bad port": (["--dump", bad_port], "EConvertError"),
+            "unknown option": (["--dumb", self.write("ok.def", good)], "不明なオプションです: --dumb"),
+            "no definition": (["--dump"], "定義ファイルが指定されていません"),
+        }
+        before = len(self.received())
+        for name, (args, reason) in cases.items():
+            with self.subTest(name):
+                result = self.run_tarvelle(*args)
+                self.assertEqual(result.returncode, 1)
+                self.assertEqual(result.stdout, b"")
+                self.assertIn(reason, result.stderr.decode())
+        self.assertEqual(len(self.received()), before)
+
+    def test_dump_to_a_full_device_is_an_error(self):
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+        with open("/dev/full", "wb") as full:
+            args = [TARVELLE, "--dump", self.write("full.def", definition(self.port))]
+            result = subprocess.run(args, stdout=full, stderr=subprocess.PIPE, timeout=60, env=env)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("EStreamError", result.stderr.decode())
+
+    def test_verbose_prints_the_dialogue_and_never_the_message(self):
+        marker_body, marker_file = "body-marker-QX7", b"attachment-marker-ZK4"
+        attachment = self.write("verbose.txt", marker_file * 3)
+        data = definition(self.port, to="<b@example.jp>,<a@example.jp>", cc="<c@example.jp>",
+                          body=("一行目", marker_body))
+        before = len(self.received())
+        result = self.run_tarvelle("--verbose", self.write("verbose.def", data), attachment)
+        self.assertEqual(result.returncode, 0, result.stderr.decode())
+        arrived = self.received()[before:]
+        self.assertEqual(len(arrived), 1)
+        size = os.path.getsize(arrived[0])
+
+        stderr = result.stderr.decode()
+        # The body goes as 7bit text, the attachment as base64.
+        for marker in (marker_body, marker_file.decode(), base64.b64encode(marker_file).decode()[:20]):
+            self.assertNotIn(marker, stderr)
+        lines = stderr.splitlines()
+        expected = [r"S: 220 ", r"C: HELO \S+$", r"S: 250 ",
+                    r"C: MAIL FROM: <taro@example\.jp>$",
+                    r"S: 250 ", r"C: RCPT TO: <a@example\.jp>$", r"S: 250 ",
+                    r"C: RCPT TO: <b@example\.jp>$", r"S: 250 ", r"C: RCPT TO: <c@example\.jp>$",
+                    r"S: 250 ", r"C: DATA$", r"S: 354 ", rf"C: <message data: {size} bytes>$",
+                    r"C: \.$", r"S: 250 "]
+        self.assertEqual(len(lines), len(expected), stderr)
+        for line, pattern in zip(lines, expected):
+            self.assertRegex(line, "^" + pattern)
+
+    def test_verbose_escapes_control_bytes_of_the_server(self):
+        server = ScriptedServer(b"220-evil \x1b[2J\x07 says\r\n220 hi \xff\x9b there\r\n")
+        server.start()
+        data = definition(server.port)
+        result = self.run_tarvelle("--verbose", self.write("escape.def", data))
+        server.join(timeout=30)
+        self.assertEqual(result.returncode, 0, result.stderr.decode(errors="replace"))
+        lines = result.stderr.decode("utf-8").splitlines()
+        self.assertEqual(lines[:2], [r"S: 220-evil \x1B[2J\x07 says", r"S: 220 hi \xFF\x9B there"])
+        self.assertFalse(any(b < 0x20 and b != 0x0A or b >= 0x7F for b in result.stderr))
 
 
 if __name__ == "__main__":

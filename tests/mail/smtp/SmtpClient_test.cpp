@@ -43,7 +43,8 @@ protected:
         client.Name = "SMTPClient";
         client.MailMessage = &message;
         client.OnDialogue = [this](ruzo::TDialogueSide side, std::string_view line) {
-            trace.push_back((side == ruzo::TDialogueSide::Client ? "C: " : "S: ") + std::string(line));
+            static constexpr const char* kPrefix[] = {"C: ", "S: ", "D: "};
+            trace.push_back(kPrefix[static_cast<int>(side)] + std::string(line));
         };
         message.ClearMessage();
         message.SetTextEncoding(ruzo::et7Bit);
@@ -95,7 +96,9 @@ TEST_F(Delivery, FullDialogueByteForByte) {
     EXPECT_EQ(trace, (Lines{"S: 220 fake ready", "C: " + Helo().substr(0, Helo().size() - 2),
                             "S: 250 hello", "C: MAIL FROM: <from@example.com>", "S: 250 sender ok",
                             "C: RCPT TO: <to@example.com>", "S: 250 rcpt ok", "C: DATA",
-                            "S: 354 go ahead", "C: .", "S: 250 queued"}));
+                            "S: 354 go ahead",
+                            "D: " + std::to_string(header.size() + message.FEncodedBody.size()),
+                            "C: .", "S: 250 queued"}));
     EXPECT_FALSE(client.LastFailure().Failed());
 }
 
