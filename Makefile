@@ -4,6 +4,13 @@ JOBS ?= $(shell nproc)
 ASAN_BUILD_DIR ?= build-asan
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
+PACKAGE_BUILD_DIR ?= build-package
+# What building and checking the Debian package needs beyond the build.
+PACKAGE_TOOLS := dpkg-dev file lintian desktop-file-utils man-db
+# Debian's compiler and linker flags with every hardening feature, as lintian expects of a
+# packaged program; read when the package is configured, after dpkg-dev is there. Their -O2
+# stands: the Release type adds only -DNDEBUG.
+DEB_FLAGS = $$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get $(1))
 SANITIZE := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 # Any sanitizer report fails the run (exit 86, unlike every exit code of the program); only
 # Qt's own leaks are suppressed.
@@ -11,7 +18,7 @@ SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:exitcode=86 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:exitcode=86 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer-qt.supp:print_suppressions=0
 
-.PHONY: deps build test demo bench clean test-sanitized fuzz screenshots run
+.PHONY: deps build test demo bench clean test-sanitized fuzz screenshots run package package-check
 
 deps:
 	@bash scripts/install-deps
@@ -51,6 +58,24 @@ screenshots: build
 # Opens the window (needs a desktop session).
 run: build
 	@$(BUILD_DIR)/app/tarvelle
+
+# The Debian package: the program, its desktop entry, icon and man page (packaging/).
+package: deps
+	@bash scripts/install-deps $(PACKAGE_TOOLS)
+	@cmake -S . -B $(PACKAGE_BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DCMAKE_CXX_FLAGS="$(call DEB_FLAGS,CPPFLAGS) $(call DEB_FLAGS,CXXFLAGS)" \
+	  -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
+	  -DCMAKE_EXE_LINKER_FLAGS="$(call DEB_FLAGS,LDFLAGS)" \
+	  -DCMAKE_MODULE_LINKER_FLAGS="$(call DEB_FLAGS,LDFLAGS)" \
+	  -DCMAKE_SHARED_LINKER_FLAGS="$(call DEB_FLAGS,LDFLAGS)" >/dev/null
+	@cmake --build $(PACKAGE_BUILD_DIR) --target package_contents -j $(JOBS)
+	@rm -f $(PACKAGE_BUILD_DIR)/tarvelle_*.deb
+	@cd $(PACKAGE_BUILD_DIR) && cpack -G DEB >/dev/null
+	@ls $(CURDIR)/$(PACKAGE_BUILD_DIR)/tarvelle_*.deb
+
+# Builds the package, checks it with lintian, installs it, runs the installed program, removes it.
+package-check:
+	@PACKAGE_BUILD_DIR=$(PACKAGE_BUILD_DIR) bash scripts/package-check
 
 clean:
 	rm -rf $(BUILD_DIR)
