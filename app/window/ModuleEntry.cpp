@@ -1,6 +1,7 @@
 #include "app/window/ModuleEntry.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QString>
 
@@ -9,6 +10,9 @@
 
 extern "C" int tarvelle_run_window(int* argc, char** argv) {
     QApplication application(*argc, argv);
+    // Ties the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tarvelle"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tarvelle")));
     tvl::TQtPrompts prompts;
     return tvl::RunWindowMode(prompts);
 }
