@@ -59,7 +59,8 @@ screenshots: build
 run: build
 	@$(BUILD_DIR)/app/tarvelle
 
-# The Debian package: the program, its desktop entry, icon and man page (packaging/).
+# The Debian package: the program, its desktop entry, icon and man page (packaging/). Its
+# installation needs package_contents alone, not the tests and benchmarks of `all`.
 package: deps
 	@bash scripts/install-deps $(PACKAGE_TOOLS)
 	@cmake -S . -B $(PACKAGE_BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
@@ -67,7 +68,8 @@ package: deps
 	  -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
 	  -DCMAKE_EXE_LINKER_FLAGS="$(call DEB_FLAGS,LDFLAGS)" \
 	  -DCMAKE_MODULE_LINKER_FLAGS="$(call DEB_FLAGS,LDFLAGS)" \
-	  -DCMAKE_SHARED_LINKER_FLAGS="$(call DEB_FLAGS,LDFLAGS)" >/dev/null
+	  -DCMAKE_SHARED_LINKER_FLAGS="$(call DEB_FLAGS,LDFLAGS)" \
+	  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
 	@cmake --build $(PACKAGE_BUILD_DIR) --target package_contents -j $(JOBS)
 	@rm -f $(PACKAGE_BUILD_DIR)/tarvelle_*.deb
 	@cd $(PACKAGE_BUILD_DIR) && cpack -G DEB >/dev/null
