@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "support/ByteBuffer.h"
+
 namespace ruzo {
 
 class TMemoryStream {
@@ -33,7 +35,7 @@ public:
         data_ = std::move(bytes);
         position_ = 0;
     }
-    void reserve(std::size_t n) { data_.reserve(n); }
+    void reserve(std::size_t n) { klv::ReserveBytes(data_, n); }
 
 private:
     std::string data_;

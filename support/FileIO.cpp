@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
+#include "support/ByteBuffer.h"
 #include "support/Exceptions.h"
 
 namespace klv {
@@ -73,19 +75,19 @@ std::string ReadWholeFile(const std::string& path) {
 
     std::string bytes;
     // The size is a hint only: the file may change while it is read, and devices report 0.
-    bytes.resize(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) + 1 : 65536);
-    std::size_t used = 0;
+    ReserveBytes(bytes, S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) + 1 : 65536);
+    // Reads go through a small block that is appended, so the buffer is written once: sizing it
+    // first would write every byte twice, zeros and then the data.
+    std::array<char, 64 * 1024> block;
     for (;;) {
-        if (used == bytes.size()) bytes.resize(bytes.size() * 2);
-        ssize_t n = ::read(file.get(), bytes.data() + used, bytes.size() - used);
+        ssize_t n = ::read(file.get(), block.data(), block.size());
         if (n < 0 && errno == EINTR) continue;
         if (n < 0)
             throw EReadError("ファイル \"" + FullPathName(path) + "\". " + std::strerror(errno) +
                              " は読み込めません");
         if (n == 0) break;
-        used += static_cast<std::size_t>(n);
+        bytes.append(block.data(), static_cast<std::size_t>(n));
     }
-    bytes.resize(used);
     return bytes;
 }
 

@@ -6,10 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <ostream>
+#include <random>
 
 #include "support/Exceptions.h"
 #include "tests/support/ScratchDir.h"
@@ -87,6 +91,44 @@ TEST(ReadWholeFile, ReturnsEveryByte) {
     bytes += std::string(200000, 'z');
     EXPECT_EQ(klv::ReadWholeFile(dir.write("f", bytes)), bytes);
     EXPECT_EQ(klv::ReadWholeFile(dir.write("empty", "")), "");
+}
+
+// Lengths at the edges of the read loop's 64 KiB block, and one long enough to be held in
+// 2 MiB pages.
+struct FileLength {
+    const char* name;
+    std::size_t length;
+};
+
+void PrintTo(const FileLength& row, std::ostream* os) { *os << row.name; }
+
+class ReadWholeFileLength : public testing::TestWithParam<FileLength> {};
+
+TEST_P(ReadWholeFileLength, ReturnsEveryByte) {
+    ScratchDir dir;
+    std::string bytes(GetParam().length, '\0');
+    std::mt19937 random(static_cast<unsigned>(GetParam().length));
+    for (char& c : bytes) c = static_cast<char>(random());
+    const std::string read = klv::ReadWholeFile(dir.write("f", bytes));
+    ASSERT_EQ(read.size(), bytes.size());
+    EXPECT_TRUE(read == bytes) << "first difference at "
+                               << std::mismatch(read.begin(), read.end(), bytes.begin()).first -
+                                      read.begin();
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ReadWholeFileLength,
+                         testing::Values(FileLength{"OneByteShortOfABlock", 65535},
+                                         FileLength{"OneBlock", 65536},
+                                         FileLength{"OneBytePastABlock", 65537},
+                                         FileLength{"SeveralHugePages", (9u << 20) + 3}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The size a file reports is only where reading starts: /proc files report 0.
+TEST(ReadWholeFile, ReadsToTheEndOfAFileThatReportsNoSize) {
+    std::ifstream in("/proc/version", std::ios::binary);
+    const std::string expected(std::istreambuf_iterator<char>(in), {});
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(klv::ReadWholeFile("/proc/version"), expected);
 }
 
 TEST(WriteWholeFile, CreatesAndTruncates) {
