@@ -79,7 +79,7 @@ def size_name(size):
 def measure(args, env, work):
     """Median wall seconds and the largest peak RSS (MiB) over RUNS runs. GNU time gives the
     tool's own peak (a child of this interpreter would carry the interpreter's high-water
-    mark); the wall clock around it includes its fork and exec, about a millisecond."""
+    mark); the wall clock around it includes starting GNU time and the tool (see launch_cost)."""
     walls, peaks = [], []
     report = os.path.join(work, "time.out")
     for _ in range(RUNS):
@@ -148,7 +148,12 @@ def tools(build, port, work):
     return found, eml
 
 
-def goals(results, composers):
+def launch_cost(env, work):
+    """What the harness itself adds to every wall time: running /bin/true the same way."""
+    return measure(["/bin/true"], env, work)[0]
+
+
+def goals(results, composers, launch):
     """Tarvelle's goals, judged on the sizes this run measured."""
     lines = []
     slower = [f"{name} at {size_name(size)}" for (name, size), (wall, _) in results.items()
@@ -160,8 +165,9 @@ def goals(results, composers):
         ratio = results[("tarvelle", big)][0] / results[("curl", big)][0]
         lines.append(("within 1.5x of curl at 64 MiB", ratio <= 1.5, f"{ratio:.2f}x"))
     if ("tarvelle", 1 << 10) in results:
-        wall = results[("tarvelle", 1 << 10)][0]
-        lines.append(("a 1 KiB mail under 25 ms", wall < 0.025, f"{wall * 1000:.1f} ms"))
+        wall = results[("tarvelle", 1 << 10)][0] - launch
+        lines.append(("a 1 KiB mail under 25 ms", wall < 0.025,
+                      f"{wall * 1000:.1f} ms (the wall time less the harness's {launch * 1000:.1f} ms)"))
     if ("tarvelle", big) in results and ("tarvelle", 0) in results:
         extra = results[("tarvelle", big)][1] - results[("tarvelle", 0)][1]
         lines.append(("peak at 64 MiB less an empty attachment's at most 4x the attachment",
@@ -181,6 +187,8 @@ def main():
     try:
         found, eml = tools(build, port, work)
         composers = {name for name, composes, _ in found if composes and name != "tarvelle"}
+        # Measured first, before the large runs have grown the machine's memory use.
+        launch = launch_cost(env, work)
         print(f"median of {RUNS} runs; ratio = peer / tarvelle")
         print(f"{'attachment':>10}  {'tool':<9} {'wall s':>8} {'peak MiB':>9} {'x wall':>7} {'x peak':>7}")
         for size in sizes:
@@ -195,8 +203,9 @@ def main():
                 wall, peak = results[(name, size)]
                 ratios = "" if name == "tarvelle" else f" {wall / ours[0]:>7.2f} {peak / ours[1]:>7.2f}"
                 print(f"{size_name(size):>10}  {name:<9} {wall:>8.3f} {peak:>9.1f}{ratios}")
+        print(f"harness: /bin/true run the same way takes {launch:.3f} s")
         print("goals of tarvelle:")
-        goals(results, composers)
+        goals(results, composers, launch)
     finally:
         sink.terminate()
         sink.wait()
