@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "support/Codec.h"
+#include "support/about/BaseCommonAboutForm.h"
 
 namespace tvl {
 
@@ -20,13 +21,7 @@ QFont PixelFont(const QString& family) {
 QFont ProportionalFormFont() { return PixelFont(QStringLiteral("ＭＳ Ｐゴシック")); }
 QFont FixedFormFont() { return PixelFont(QStringLiteral("ＭＳ ゴシック")); }
 
-QString BlankTrimmed(const QString& text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= 0x20) ++first;
-    while (last > first && text[last - 1].unicode() <= 0x20) --last;
-    return text.mid(first, last - first);
-}
+QString BlankTrimmed(const QString& text) { return klv::TrimControls(text); }
 
 bool IsBlankText(const QString& text) {
     for (QChar c : text)
